@@ -1,0 +1,9 @@
+#ifndef QK_PREVIEW_H
+#define QK_PREVIEW_H
+
+#include <windows.h>
+
+BOOL IsFlashPlayerInstalled(void);
+void StartPreview(HWND hDlg);
+
+#endif
