@@ -59,6 +59,29 @@ void MakeTempFileName(char *name, const char *prefix, UINT unique)
         name[0] = '\0';
 }
 
+/*
+ * LZ Expand, when it cannot create a file, creates the name with its last character replaced
+ * by an underscore instead (the name COMPRESS gives compressed files). For a target that a
+ * running preview still holds, that would write the saver to a stray file and report success.
+ * Such a handle is closed, its file removed, and the target counted as not opened.
+ */
+static INT RefuseSubstitutedTarget(LzExpandLibrary *lz, INT handle, const OFSTRUCT *record, const char *target)
+{
+    size_t recorded = strlen(record->szPathName);
+    size_t length = strlen(target);
+    char substitute[MAX_PATH];
+
+    if (handle < 0 || recorded == 0 || length == 0 || length >= MAX_PATH)
+        return handle;
+    if (record->szPathName[recorded - 1] != '_' || target[length - 1] == '_')
+        return handle;
+    lz->Close(handle);
+    strcpy(substitute, target);
+    substitute[length - 1] = '_';
+    DeleteFileA(substitute);
+    return LZERROR_BADOUTHANDLE;
+}
+
 LONG ExpandCompressedFile(const char *target, const char *source)
 {
     LzExpandLibrary lz;
@@ -70,6 +93,7 @@ LONG ExpandCompressedFile(const char *target, const char *source)
         return LZERROR_BADINHANDLE;
     sourceFile = lz.OpenFile((LPSTR)source, &sourceRecord, OF_READ);
     targetFile = lz.OpenFile((LPSTR)target, &targetRecord, OF_CREATE);
+    targetFile = RefuseSubstitutedTarget(&lz, targetFile, &targetRecord, target);
     result = lz.Copy(sourceFile, targetFile);
     lz.Close(sourceFile);
     lz.Close(targetFile);

@@ -1,0 +1,339 @@
+/*
+ * Drives the real installer from inside Wine, the way a user and the system would: starts it,
+ * finds its dialog, reads the controls, presses buttons and keys, reads the message boxes, and
+ * looks at the preview process it starts. (The command lines of the processes started are read
+ * from Wine's process trace by the test harness.) Reads one command per line from a script file and
+ * writes what it sees, one fact per line, to a result file; texts are written in hex so that
+ * every byte can be compared.
+ *
+ *     driver.exe RESULT-FILE SCRIPT-FILE
+ */
+#include <windows.h>
+#include <tlhelp32.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+static FILE *Out;
+static PROCESS_INFORMATION Installer;
+static HWND Dialog;
+static HWND MessageBoxWindow;
+static HANDLE PreviewProcess;
+static const int PreviewId = 1001;
+
+static void Emit(const char *format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    vfprintf(Out, format, args);
+    va_end(args);
+    fputc('\n', Out);
+    fflush(Out);
+}
+
+static void Hex(char *out, const char *text, int length)
+{
+    static const char digits[] = "0123456789abcdef";
+    for (int i = 0; i < length; i++) {
+        *out++ = digits[(unsigned char)text[i] >> 4];
+        *out++ = digits[(unsigned char)text[i] & 15];
+    }
+    *out = '\0';
+}
+
+static void WindowTextHex(HWND window, char *hex)
+{
+    char text[2048];
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutA(window, WM_GETTEXT, sizeof(text), (LPARAM)text, SMTO_ABORTIFHUNG, 5000,
+                             &length))
+        length = 0;
+    Hex(hex, text, (int)length);
+}
+
+static DWORD Now(void) { return GetTickCount(); }
+
+struct FindTop {
+    DWORD pid;
+    HWND skip;
+    HWND found;
+};
+
+static BOOL CALLBACK FindTopDialog(HWND window, LPARAM param)
+{
+    FindTop *find = (FindTop *)param;
+    DWORD pid = 0;
+    char cls[64];
+    GetWindowThreadProcessId(window, &pid);
+    GetClassNameA(window, cls, sizeof(cls));
+    if (pid == find->pid && window != find->skip && IsWindowVisible(window) &&
+        strcmp(cls, "#32770") == 0) {
+        find->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+static HWND WaitTopDialog(HWND skip, DWORD timeout)
+{
+    DWORD start = Now();
+    do {
+        FindTop find = {Installer.dwProcessId, skip, NULL};
+        EnumWindows(FindTopDialog, (LPARAM)&find);
+        if (find.found)
+            return find.found;
+        Sleep(50);
+    } while (Now() - start < timeout);
+    return NULL;
+}
+
+/* Every child in Z order: identifier, class, style, enabled, visible, rectangle, text. */
+static void DumpChildren(const char *tag, HWND parent)
+{
+    static char hex[4200];
+    int index = 0;
+    for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        char cls[64];
+        RECT r;
+        GetClassNameA(child, cls, sizeof(cls));
+        GetWindowRect(child, &r);
+        WindowTextHex(child, hex);
+        Emit("%s %d id=%d class=%s style=%08lx enabled=%d visible=%d icon=%p size=%ldx%ld text=%s", tag,
+             index++, (int)(short)GetDlgCtrlID(child), cls, (unsigned long)GetWindowLongA(child, GWL_STYLE),
+             IsWindowEnabled(child) ? 1 : 0, IsWindowVisible(child) ? 1 : 0,
+             (void *)SendMessageA(child, STM_GETICON, 0, 0), r.right - r.left, r.bottom - r.top, hex);
+    }
+}
+
+static void DescribePreview(HWND area, HWND child)
+{
+    static char image[2 * MAX_PATH + 2];
+    char path[MAX_PATH] = "";
+    DWORD pid = 0, size = MAX_PATH;
+    int count = 0;
+    RECT inner, outer;
+
+    for (HWND c = GetWindow(area, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+        count++;
+    GetWindowThreadProcessId(child, &pid);
+    if (PreviewProcess)
+        CloseHandle(PreviewProcess);
+    PreviewProcess = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ | SYNCHRONIZE, FALSE, pid);
+    if (PreviewProcess)
+        QueryFullProcessImageNameA(PreviewProcess, 0, path, &size);
+    Hex(image, path, (int)strlen(path));
+    GetClientRect(child, &inner);
+    GetClientRect(area, &outer);
+    Emit("preview child=%d children=%d parent_is_area=%d pid=%lu area=%d size=%ldx%ld area_size=%ldx%ld "
+         "image=%s",
+         (int)(INT_PTR)child, count, GetParent(child) == area ? 1 : 0, (unsigned long)pid,
+         (int)(INT_PTR)area, inner.right, inner.bottom, outer.right, outer.bottom, image);
+}
+
+static void WaitPreview(DWORD timeout, HWND previous)
+{
+    HWND area = GetDlgItem(Dialog, PreviewId);
+    DWORD start = Now();
+    do {
+        HWND child = GetWindow(area, GW_CHILD);
+        if (child && child != previous) {
+            DescribePreview(area, child);
+            return;
+        }
+        Sleep(20);
+    } while (Now() - start < timeout);
+    Emit("preview timeout");
+}
+
+static HWND Control(HWND parent, int id) { return GetDlgItem(parent, id); }
+
+static void Press(HWND parent, int id)
+{
+    HWND button = Control(parent, id);
+    if (!button) {
+        Emit("error no-control %d", id);
+        return;
+    }
+    if (!IsWindowEnabled(button)) {
+        Emit("error disabled %d", id);
+        return;
+    }
+    PostMessageA(button, BM_CLICK, 0, 0);
+}
+
+static void Key(WORD vk)
+{
+    INPUT input[2] = {};
+    SetForegroundWindow(Dialog);
+    Sleep(200);
+    input[0].type = input[1].type = INPUT_KEYBOARD;
+    input[0].ki.wVk = input[1].ki.wVk = vk;
+    input[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, input, sizeof(INPUT));
+}
+
+static void SetFlashPlayer(BOOL present)
+{
+    static const char key[] = "CLSID\\{D27CDB6E-AE6D-11cf-96B8-444553540000}";
+    if (present) {
+        HKEY opened;
+        if (RegCreateKeyExA(HKEY_CLASSES_ROOT, key, 0, NULL, 0, KEY_WRITE | KEY_WOW64_32KEY, NULL, &opened,
+                            NULL) == ERROR_SUCCESS)
+            RegCloseKey(opened);
+    } else {
+        RegDeleteKeyExA(HKEY_CLASSES_ROOT, key, KEY_WOW64_32KEY, 0);
+    }
+    Emit("flash %d", present ? 1 : 0);
+}
+
+/* Ends what a test leaves running, so that the next one starts from nothing. */
+static void KillAll(void)
+{
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+        if (_stricmp(entry.szExeFile, "Install.exe") == 0 || _stricmp(entry.szExeFile, "QKScreensaver.exe") == 0 ||
+            _stricmp(entry.szExeFile, "QKScreensaver.scr") == 0) {
+            HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID);
+            if (process) {
+                TerminateProcess(process, 99);
+                WaitForSingleObject(process, 5000);
+                CloseHandle(process);
+            }
+        }
+    }
+    CloseHandle(snapshot);
+}
+
+static void Start(char *commandLine)
+{
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    if (!CreateProcessA(NULL, commandLine, NULL, NULL, FALSE, 0, NULL, NULL, &startup, &Installer)) {
+        Emit("error start %lu", GetLastError());
+        return;
+    }
+    Emit("started %lu", (unsigned long)Installer.dwProcessId);
+}
+
+static void WaitExit(DWORD timeout)
+{
+    DWORD code = 0;
+    if (WaitForSingleObject(Installer.hProcess, timeout) != WAIT_OBJECT_0) {
+        Emit("exit timeout");
+        return;
+    }
+    GetExitCodeProcess(Installer.hProcess, &code);
+    Emit("exit %lu", (unsigned long)code);
+}
+
+static void WaitPreviewGone(DWORD timeout)
+{
+    DWORD start = Now();
+    if (!PreviewProcess || WaitForSingleObject(PreviewProcess, timeout) != WAIT_OBJECT_0) {
+        Emit("previewgone timeout");
+        return;
+    }
+    Emit("previewgone %lu", (unsigned long)(Now() - start));
+}
+
+static void Run(char *line)
+{
+    char *verb = strtok(line, " \r\n");
+    char *rest = strtok(NULL, "\r\n");
+    DWORD number = rest ? strtoul(rest, NULL, 10) : 0;
+
+    if (!verb)
+        return;
+    if (!strcmp(verb, "flash"))
+        SetFlashPlayer(rest && !strcmp(rest, "on"));
+    else if (!strcmp(verb, "env")) {
+        char *value = strchr(rest, ' ');
+        if (value)
+            *value++ = '\0';
+        SetEnvironmentVariableA(rest, value);
+    } else if (!strcmp(verb, "start"))
+        Start(rest);
+    else if (!strcmp(verb, "dialog")) {
+        Dialog = WaitTopDialog(NULL, number);
+        char caption[256], hex[520];
+        Hex(hex, caption, GetWindowTextA(Dialog, caption, sizeof(caption)));
+        Emit("dialog %d defid=%d caption=%s", Dialog ? 1 : 0,
+             Dialog ? (int)LOWORD(SendMessageA(Dialog, DM_GETDEFID, 0, 0)) : 0, hex);
+    } else if (!strcmp(verb, "state"))
+        DumpChildren("control", Dialog);
+    else if (!strcmp(verb, "preview"))
+        WaitPreview(number, NULL);
+    else if (!strcmp(verb, "newpreview")) {
+        HWND area = GetDlgItem(Dialog, PreviewId);
+        WaitPreview(number, GetWindow(area, GW_CHILD));
+    } else if (!strcmp(verb, "children")) {
+        int count = 0;
+        for (HWND c = GetWindow(GetDlgItem(Dialog, PreviewId), GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+            count++;
+        Emit("children %d", count);
+    } else if (!strcmp(verb, "press"))
+        Press(Dialog, atoi(rest));
+    else if (!strcmp(verb, "command")) {
+        int id = 0, high = 0;
+        sscanf(rest, "%d %d", &id, &high);
+        PostMessageA(Dialog, WM_COMMAND, MAKEWPARAM(id, high), 0);
+    } else if (!strcmp(verb, "key"))
+        Key((WORD)number);
+    else if (!strcmp(verb, "sysclose"))
+        PostMessageA(Dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+    else if (!strcmp(verb, "waitexit"))
+        WaitExit(number);
+    else if (!strcmp(verb, "waitpreviewgone"))
+        WaitPreviewGone(number);
+    else if (!strcmp(verb, "msgbox")) {
+        MessageBoxWindow = WaitTopDialog(Dialog, number);
+        if (!MessageBoxWindow) {
+            Emit("msgbox none");
+            return;
+        }
+        char caption[256], hex[520];
+        int length = GetWindowTextA(MessageBoxWindow, caption, sizeof(caption));
+        Hex(hex, caption, length);
+        Emit("msgbox caption=%s owner=%d warningicon=%p", hex, GetWindow(MessageBoxWindow, GW_OWNER) ? 1 : 0,
+             (void *)LoadIconA(NULL, IDI_WARNING));
+        DumpChildren("msgboxcontrol", MessageBoxWindow);
+    } else if (!strcmp(verb, "nomsgbox")) {
+        Emit("nomsgbox %d", WaitTopDialog(Dialog, number) ? 0 : 1);
+    } else if (!strcmp(verb, "dismiss"))
+        Press(MessageBoxWindow, IDOK);
+    else if (!strcmp(verb, "sleep"))
+        Sleep(number);
+    else if (!strcmp(verb, "mark"))
+        Emit("mark %s", rest);
+    else if (!strcmp(verb, "waitfile")) {
+        char path[MAX_PATH];
+        DWORD timeout = 0, start = Now();
+        sscanf(rest, "%259s %lu", path, &timeout);
+        while (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES && Now() - start < timeout)
+            Sleep(50);
+    } else if (!strcmp(verb, "temp")) {
+        char path[MAX_PATH], hex[2 * MAX_PATH + 2];
+        DWORD length = GetTempPathA(MAX_PATH, path);
+        Hex(hex, path, (int)length);
+        Emit("temp %s", hex);
+    } else if (!strcmp(verb, "killall"))
+        KillAll();
+    else
+        Emit("error unknown %s", verb);
+}
+
+int main(int argc, char **argv)
+{
+    static char line[4096];
+    FILE *script;
+
+    if (argc != 3 || !(Out = fopen(argv[1], "w")) || !(script = fopen(argv[2], "r")))
+        return 2;
+    while (fgets(line, sizeof(line), script))
+        Run(line);
+    Emit("done");
+    fclose(Out);
+    return 0;
+}
