@@ -194,11 +194,13 @@ class WinePrefix:
             deadline = time.monotonic() + timeout
             while process.poll() is None and time.monotonic() < deadline:
                 time.sleep(0.2)
-                if on_mark and out.exists():
+                if out.exists():
                     for line in out.read_text().splitlines():
                         if line.startswith("mark ") and line not in seen:
                             seen.add(line)
-                            on_mark(line[5:])
+                            if on_mark:
+                                on_mark(line[5:])
+                            (self.qk / f"marked-{line[5:]}").touch()
                 if out.exists() and out.read_text().endswith("done\n"):
                     break
             try:

@@ -305,14 +305,16 @@ static void Run(char *line)
         Press(MessageBoxWindow, IDOK);
     else if (!strcmp(verb, "sleep"))
         Sleep(number);
-    else if (!strcmp(verb, "mark"))
+    else if (!strcmp(verb, "mark")) {
+        /* The harness answers a mark (after a screenshot, say) by creating C:\qk\marked-NAME. */
+        char answer[MAX_PATH];
+        DWORD start = Now();
+        _snprintf(answer, sizeof(answer) - 1, "C:\\qk\\marked-%s", rest);
+        answer[sizeof(answer) - 1] = '\0';
         Emit("mark %s", rest);
-    else if (!strcmp(verb, "waitfile")) {
-        char path[MAX_PATH];
-        DWORD timeout = 0, start = Now();
-        sscanf(rest, "%259s %lu", path, &timeout);
-        while (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES && Now() - start < timeout)
+        while (GetFileAttributesA(answer) == INVALID_FILE_ATTRIBUTES && Now() - start < 30000)
             Sleep(50);
+        DeleteFileA(answer);
     } else if (!strcmp(verb, "temp")) {
         char path[MAX_PATH], hex[2 * MAX_PATH + 2];
         DWORD length = GetTempPathA(MAX_PATH, path);
