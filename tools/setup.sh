@@ -42,12 +42,13 @@ HOST_PACKAGES=(cmake make g++ gcc-mingw-w64-i686 g++-mingw-w64-i686 gcc-mingw-w6
   python3 python3-pefile python3-pytest qemu-user-static mscompress xdotool clang libclang-rt-14-dev)
 I386_PACKAGES=(wine32:i386 wine32-preloader:i386)
 
-missing=$(need_packages "${HOST_PACKAGES[@]}" wine32:i386 wine32-preloader:i386)
+missing=$(need_packages "${HOST_PACKAGES[@]}" "${I386_PACKAGES[@]}" libc6:i386)
 if [ -n "$missing" ]; then
   [ -n "$updated" ] && [ -n "$(find /var/lib/apt/lists -maxdepth 1 -name '*i386*Packages*' -print -quit 2>/dev/null)" ] ||
     $SUDO apt-get update -q
-  # qemu first, so that the i386 packages' own install scripts can already run under emulation.
-  $SUDO apt-get install -y -q --no-install-recommends qemu-user-static
+  # The 32-bit loader first: with it the machine can tell whether it runs 32-bit code itself, and
+  # qemu is registered before the i386 packages' own scripts need it.
+  $SUDO apt-get install -y -q --no-install-recommends qemu-user-static libc6:i386
   native_i386 || register_qemu_i386
   # shellcheck disable=SC2086
   $SUDO apt-get install -y -q --no-install-recommends $missing
