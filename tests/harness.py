@@ -22,6 +22,7 @@ PAYLOAD = BUILD / "payload.szdd"
 TEST_PROGRAMS = BUILD / "tests"
 ARTIFACTS = Path(os.environ.get("QK_ARTIFACTS", BUILD / "artifacts"))
 
+WINDOWS_USER_LOCAL_APPDATA = rf"C:\users\{pwd.getpwuid(os.getuid()).pw_name}\AppData\Local"
 FLASH_KEY = r"CLSID\{D27CDB6E-AE6D-11cf-96B8-444553540000}"
 DOWNLOAD_URL = "http://www.macromedia.com/shockwave/download/index.cgi?P1_Prod_Version=ShockwaveFlash"
 
@@ -103,6 +104,12 @@ class Result:
         value = self.one("exit")["args"][0]
         return None if value == "timeout" else int(value)
 
+    def dialog_results(self):
+        """The values that EndDialog was given for the installer dialog, from Wine's trace."""
+        hwnd = self.one("dialog")["hwnd"].lower()
+        return [int(value) for window, value in re.findall(r"trace:dialog:EndDialog (\S+) (-?\d+)", self.trace)
+                if window.lower().lstrip("0") == hwnd.lstrip("0")]
+
     def started(self, program):
         """Command lines of the processes started for program (a file name), from Wine's trace."""
         found = []
@@ -152,6 +159,8 @@ class WinePrefix:
         for program in TEST_PROGRAMS.glob("*.exe"):
             shutil.copy(program, self.qk)
         shutil.copy(TEST_PROGRAMS / "recorder.exe", self.qk / "browser.exe")
+        # What a 32-bit program starts as the system directory's rundll32.exe.
+        shutil.copy(TEST_PROGRAMS / "recorder.exe", self.windows / "syswow64" / "rundll32.exe")
         self.refresh_installer()
 
     def refresh_installer(self):
@@ -173,12 +182,19 @@ class WinePrefix:
     def temp(self):
         return self.root / "drive_c" / "users" / pwd.getpwuid(os.getuid()).pw_name / "Temp"
 
+    @property
+    def windows(self):
+        return self.root / "drive_c" / "windows"
+
+    def recorder_log(self, name):
+        return self.windows / "syswow64" / "rundll32.log" if name == "rundll32" else self.qk / f"{name}.log"
+
     def recorded(self, name):
-        log = self.qk / f"{name}.log"
+        log = self.recorder_log(name)
         return log.read_text(errors="replace").splitlines() if log.exists() else []
 
     def clear_recorded(self, name):
-        (self.qk / f"{name}.log").unlink(missing_ok=True)
+        self.recorder_log(name).unlink(missing_ok=True)
 
     def drive(self, script, trace=False, on_mark=None, timeout=600):
         """Runs a driver script (a list of lines); every script ends by ending what it started."""
@@ -186,7 +202,7 @@ class WinePrefix:
         out, commands = self.qk / f"result{n}.txt", self.qk / f"script{n}.txt"
         out.unlink(missing_ok=True)
         commands.write_text("\n".join([*script, "killall"]) + "\n")
-        env = dict(self.env, WINEDEBUG="-all,+process" if trace else "-all")
+        env = dict(self.env, WINEDEBUG="-all,+process,+dialog" if trace else "-all")
         program = [r"C:\qk\driver.exe", rf"C:\qk\result{n}.txt", rf"C:\qk\script{n}.txt"]
         with tempfile.TemporaryFile() as log:
             process = subprocess.Popen(["wine", *program], env=env, stdout=log, stderr=log)

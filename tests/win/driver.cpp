@@ -98,10 +98,11 @@ static void DumpChildren(const char *tag, HWND parent)
         GetClassNameA(child, cls, sizeof(cls));
         GetWindowRect(child, &r);
         WindowTextHex(child, hex);
-        Emit("%s %d id=%d class=%s style=%08lx enabled=%d visible=%d icon=%p size=%ldx%ld text=%s", tag,
+        HICON icon = (HICON)SendMessageA(child, STM_GETICON, 0, 0);
+        Emit("%s %d id=%d class=%s style=%08lx enabled=%d visible=%d icon=%s size=%ldx%ld text=%s", tag,
              index++, (int)(short)GetDlgCtrlID(child), cls, (unsigned long)GetWindowLongA(child, GWL_STYLE),
              IsWindowEnabled(child) ? 1 : 0, IsWindowVisible(child) ? 1 : 0,
-             (void *)SendMessageA(child, STM_GETICON, 0, 0), r.right - r.left, r.bottom - r.top, hex);
+             icon ? "present" : "none", r.right - r.left, r.bottom - r.top, hex);
     }
 }
 
@@ -259,8 +260,8 @@ static void Run(char *line)
         Dialog = WaitTopDialog(NULL, number);
         char caption[256], hex[520];
         Hex(hex, caption, GetWindowTextA(Dialog, caption, sizeof(caption)));
-        Emit("dialog %d defid=%d caption=%s", Dialog ? 1 : 0,
-             Dialog ? (int)LOWORD(SendMessageA(Dialog, DM_GETDEFID, 0, 0)) : 0, hex);
+        Emit("dialog %d defid=%d hwnd=%p caption=%s", Dialog ? 1 : 0,
+             Dialog ? (int)LOWORD(SendMessageA(Dialog, DM_GETDEFID, 0, 0)) : 0, (void *)Dialog, hex);
     } else if (!strcmp(verb, "state"))
         DumpChildren("control", Dialog);
     else if (!strcmp(verb, "preview"))
@@ -296,8 +297,7 @@ static void Run(char *line)
         char caption[256], hex[520];
         int length = GetWindowTextA(MessageBoxWindow, caption, sizeof(caption));
         Hex(hex, caption, length);
-        Emit("msgbox caption=%s owner=%d warningicon=%p", hex, GetWindow(MessageBoxWindow, GW_OWNER) ? 1 : 0,
-             (void *)LoadIconA(NULL, IDI_WARNING));
+        Emit("msgbox caption=%s owner=%d", hex, GetWindow(MessageBoxWindow, GW_OWNER) ? 1 : 0);
         DumpChildren("msgboxcontrol", MessageBoxWindow);
     } else if (!strcmp(verb, "nomsgbox")) {
         Emit("nomsgbox %d", WaitTopDialog(Dialog, number) ? 0 : 1);
@@ -320,6 +320,22 @@ static void Run(char *line)
         DWORD length = GetTempPathA(MAX_PATH, path);
         Hex(hex, path, (int)length);
         Emit("temp %s", hex);
+    } else if (!strcmp(verb, "shortpath")) {
+        char path[MAX_PATH], hex[2 * MAX_PATH + 2];
+        DWORD length = GetShortPathNameA(rest, path, MAX_PATH);
+        Hex(hex, path, length < MAX_PATH ? (int)length : 0);
+        Emit("shortpath %s", hex);
+    } else if (!strcmp(verb, "screensaver")) {
+        /* "screensaver 0|1" sets the setting and saves it; "screensaver" alone reports it. */
+        BOOL active = FALSE;
+        char saved[16] = "";
+        DWORD size = sizeof(saved);
+        if (rest)
+            SystemParametersInfoA(SPI_SETSCREENSAVEACTIVE, number, NULL, SPIF_UPDATEINIFILE);
+        SystemParametersInfoA(SPI_GETSCREENSAVEACTIVE, 0, &active, 0);
+        RegGetValueA(HKEY_CURRENT_USER, "Control Panel\\Desktop", "ScreenSaveActive", RRF_RT_REG_SZ, NULL, saved,
+                     &size);
+        Emit("screensaver active=%d saved=%s", active ? 1 : 0, saved[0] ? saved : "none");
     } else if (!strcmp(verb, "killall"))
         KillAll();
     else
