@@ -13,9 +13,11 @@ def header(data):
     return mode, last_char, length
 
 
-def decode(data):
+def decode(data, strict=False):
     """Every byte the data describes, as the platform's decoders give it (they do not stop at
-    the header's length)."""
+    the header's length). strict also rejects what only some decoders would read alike: a
+    reference further back than 4,079 bytes or into the initial spaces, and a set flag bit
+    with no item after it."""
     mode, _, _ = header(data)
     if mode != ord("A"):
         raise ValueError("unknown SZDD mode")
@@ -28,6 +30,8 @@ def decode(data):
         i += 1
         for bit in range(8):
             if i >= len(data):
+                if strict and flags >> bit:
+                    raise ValueError("flag bits set after the last item")
                 break
             if flags >> bit & 1:
                 byte = data[i]
@@ -41,6 +45,10 @@ def decode(data):
                 low, high = data[i], data[i + 1]
                 i += 2
                 source = low | (high & 0xF0) << 4
+                if strict:
+                    distance = (position - source) & 4095
+                    if not 1 <= distance <= 4079 or distance > len(out):
+                        raise ValueError(f"reference {distance} back at {len(out)}")
                 for k in range((high & 0x0F) + 3):
                     byte = window[(source + k) & 4095]
                     out.append(byte)

@@ -19,6 +19,8 @@ static PROCESS_INFORMATION Installer;
 static HWND Dialog;
 static HWND MessageBoxWindow;
 static HANDLE PreviewProcess;
+/* When the installer was started and when the last button or key was pressed, for timings. */
+static DWORD StartedAt, ActedAt, FoundAt;
 static const int PreviewId = 1001;
 
 static void Emit(const char *format, ...)
@@ -80,9 +82,11 @@ static HWND WaitTopDialog(HWND skip, DWORD timeout)
     do {
         FindTop find = {Installer.dwProcessId, skip, NULL};
         EnumWindows(FindTopDialog, (LPARAM)&find);
-        if (find.found)
+        if (find.found) {
+            FoundAt = Now();
             return find.found;
-        Sleep(50);
+        }
+        Sleep(10);
     } while (Now() - start < timeout);
     return NULL;
 }
@@ -125,9 +129,9 @@ static void DescribePreview(HWND area, HWND child)
     Hex(image, path, (int)strlen(path));
     GetClientRect(child, &inner);
     GetClientRect(area, &outer);
-    Emit("preview child=%d children=%d parent_is_area=%d pid=%lu area=%d size=%ldx%ld area_size=%ldx%ld "
+    Emit("preview ms=%lu since_action=%lu child=%d children=%d parent_is_area=%d pid=%lu area=%d size=%ldx%ld area_size=%ldx%ld "
          "image=%s",
-         (int)(INT_PTR)child, count, GetParent(child) == area ? 1 : 0, (unsigned long)pid,
+         (unsigned long)(FoundAt - StartedAt), (unsigned long)(FoundAt - ActedAt), (int)(INT_PTR)child, count, GetParent(child) == area ? 1 : 0, (unsigned long)pid,
          (int)(INT_PTR)area, inner.right, inner.bottom, outer.right, outer.bottom, image);
 }
 
@@ -138,10 +142,11 @@ static void WaitPreview(DWORD timeout, HWND previous)
     do {
         HWND child = GetWindow(area, GW_CHILD);
         if (child && child != previous) {
+            FoundAt = Now();
             DescribePreview(area, child);
             return;
         }
-        Sleep(20);
+        Sleep(10);
     } while (Now() - start < timeout);
     Emit("preview timeout");
 }
@@ -159,6 +164,7 @@ static void Press(HWND parent, int id)
         Emit("error disabled %d", id);
         return;
     }
+    ActedAt = Now();
     PostMessageA(button, BM_CLICK, 0, 0);
 }
 
@@ -215,6 +221,7 @@ static void Start(char *commandLine)
         Emit("error start %lu", GetLastError());
         return;
     }
+    StartedAt = ActedAt = Now();
     Emit("started %lu", (unsigned long)Installer.dwProcessId);
 }
 
@@ -260,7 +267,7 @@ static void Run(char *line)
         Dialog = WaitTopDialog(NULL, number);
         char caption[256], hex[520];
         Hex(hex, caption, GetWindowTextA(Dialog, caption, sizeof(caption)));
-        Emit("dialog %d defid=%d hwnd=%p caption=%s", Dialog ? 1 : 0,
+        Emit("dialog %d ms=%lu defid=%d hwnd=%p caption=%s", Dialog ? 1 : 0, (unsigned long)(FoundAt - StartedAt),
              Dialog ? (int)LOWORD(SendMessageA(Dialog, DM_GETDEFID, 0, 0)) : 0, (void *)Dialog, hex);
     } else if (!strcmp(verb, "state"))
         DumpChildren("control", Dialog);

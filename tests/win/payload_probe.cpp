@@ -3,7 +3,9 @@
  * payload_probe.rc) and writes ExtractPayload's result to a file:
  *
  *     payload_probe.exe RESULT-FILE TARGET RESOURCE-ID [--tmp=FOLDER] [--hold]
+ *     payload_probe.exe RESULT-FILE --expand SOURCE TARGET [SOURCE TARGET ...]
  *
+ * The second form runs the expansion alone on each pair of files, one result per line.
  * --tmp sets the temporary folder first, to show what happens when it is unusable; --hold keeps
  * the target open without sharing during the extraction, as a running program would.
  */
@@ -14,8 +16,20 @@
 
 #include "payload.h"
 
+static int ExpandAll(FILE *out, int count, char **pairs)
+{
+    for (int i = 0; i + 1 < count; i += 2)
+        fprintf(out, "%ld\n", (long)ExpandCompressedFile(pairs[i + 1], pairs[i]));
+    fclose(out);
+    return 0;
+}
+
 int main(int argc, char **argv)
 {
+    if (argc >= 3 && !strcmp(argv[2], "--expand")) {
+        FILE *out = fopen(argv[1], "w");
+        return out ? ExpandAll(out, argc - 3, argv + 3) : 2;
+    }
     if (argc < 4)
         return 2;
     HANDLE held = INVALID_HANDLE_VALUE;
