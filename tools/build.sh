@@ -9,4 +9,8 @@ build=${QK_BUILD_DIR:-$top/build}
 cmake -S "$top" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-i686.cmake" \
   -DCMAKE_BUILD_TYPE=MinSizeRel >/dev/null
 cmake --build "$build" -j"$(nproc)"
-echo "Install.exe: $(stat -c %s "$build/release/Install.exe") bytes, sha256 $(sha256sum "$build/release/Install.exe" | cut -d' ' -f1)"
+total=$(stat -c %s "$build/release/Install.exe")
+raw=$(stat -c %s "$build/saver/QKScreensaver.exe")
+compressed=$(stat -c %s "$build/payload.szdd")
+echo "sizes: installer code $((total - compressed)), payload raw $raw, compressed $compressed, Install.exe $total bytes (budget 65536)"
+echo "Install.exe sha256 $(sha256sum "$build/release/Install.exe" | cut -d' ' -f1)"

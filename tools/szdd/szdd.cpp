@@ -38,6 +38,9 @@ void FindMatches(const uint8_t *data, size_t size, std::vector<uint8_t> *length,
         size_t limit = std::min<size_t>(MaxMatch, size - i);
         int best = 0;
         for (int32_t j = head[h]; j >= 0 && i - j <= MaxDistance; j = previous[j]) {
+            // Only a candidate that also matches one byte further than the best so far can win.
+            if (best >= MinMatch && data[j + best] != data[i + best])
+                continue;
             int n = 0;
             while (n < (int)limit && data[j + n] == data[i + n])
                 n++;
