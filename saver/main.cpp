@@ -5,7 +5,8 @@
 #include <windows.h>
 
 #include "cmdline.h"
-#include "preview.h"
+#include "config.h"
+#include "saverwnd.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int show)
 {
@@ -14,9 +15,14 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
     SaverCommand command = ParseSaverCommand(commandLine);
 
     switch (command.mode) {
+    case SaverFullScreen:
+        return RunFullScreen(instance);
     case SaverPreview:
         return RunPreview(instance, command.window);
+    case SaverSettings:
+        return RunSettings(instance, command.window);
     default:
+        /* "/a" (the password, which NT handles itself) and a preview without a handle. */
         return 0;
     }
 }
