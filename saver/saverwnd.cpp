@@ -30,7 +30,8 @@ static void ScheduleTick(HWND window)
 
     GetLocalTime(&now);
     delay = 1000 - now.wMilliseconds;
-    if (!ClockChangesEverySecond(&Saver.settings))
+    /* A preview also looks after its parent's size and life each second. */
+    if (!ClockChangesEverySecond(&Saver.settings) && !Saver.preview)
         delay += (59 - now.wSecond) * 1000;
     SetTimer(window, TickTimer, delay + 10, NULL);
 }

@@ -165,6 +165,7 @@ class WinePrefix:
 
     def refresh_installer(self):
         shutil.copy(INSTALLER, self.qk / "Install.exe")
+        shutil.copy(SAVER, self.qk / "QKScreensaver.scr")
 
     def host_path(self, windows_path):
         drive, rest = windows_path.split(":", 1)

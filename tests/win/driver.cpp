@@ -10,6 +10,7 @@
  */
 #include <windows.h>
 #include <tlhelp32.h>
+#include <psapi.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -55,10 +56,23 @@ static void WindowTextHex(HWND window, char *hex)
 
 static DWORD Now(void) { return GetTickCount(); }
 
+/* Waits while answering messages: a window of ours may be the parent of another process's. */
+static void Pause(DWORD ms)
+{
+    DWORD start = Now();
+    MSG message;
+    do {
+        while (PeekMessageA(&message, NULL, 0, 0, PM_REMOVE))
+            DispatchMessageA(&message);
+        MsgWaitForMultipleObjects(0, NULL, FALSE, 5, QS_ALLINPUT);
+    } while (Now() - start < ms);
+}
+
 struct FindTop {
     DWORD pid;
     HWND skip;
     HWND found;
+    const char *cls;
 };
 
 static BOOL CALLBACK FindTopDialog(HWND window, LPARAM param)
@@ -69,26 +83,68 @@ static BOOL CALLBACK FindTopDialog(HWND window, LPARAM param)
     GetWindowThreadProcessId(window, &pid);
     GetClassNameA(window, cls, sizeof(cls));
     if (pid == find->pid && window != find->skip && IsWindowVisible(window) &&
-        strcmp(cls, "#32770") == 0) {
+        strcmp(cls, find->cls) == 0) {
         find->found = window;
         return FALSE;
     }
     return TRUE;
 }
 
-static HWND WaitTopDialog(HWND skip, DWORD timeout)
+static HWND WaitTopWindow(const char *cls, HWND skip, DWORD timeout)
 {
     DWORD start = Now();
     do {
-        FindTop find = {Installer.dwProcessId, skip, NULL};
+        FindTop find = {Installer.dwProcessId, skip, NULL, cls};
         EnumWindows(FindTopDialog, (LPARAM)&find);
         if (find.found) {
             FoundAt = Now();
             return find.found;
         }
-        Sleep(10);
+        Pause(10);
     } while (Now() - start < timeout);
     return NULL;
+}
+
+static HWND WaitTopDialog(HWND skip, DWORD timeout) { return WaitTopWindow("#32770", skip, timeout); }
+
+static HWND Host;
+static LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+/* A window of ours with a client area of the given size, to hold a preview. */
+static void MakeHost(int width, int height)
+{
+    WNDCLASSA windowClass = {};
+    RECT r = {0, 0, width, height};
+    windowClass.lpfnWndProc = HostProc;
+    windowClass.lpszClassName = "QKTestHost";
+    windowClass.hbrBackground = (HBRUSH)GetStockObject(GRAY_BRUSH);
+    RegisterClassA(&windowClass);
+    AdjustWindowRect(&r, WS_OVERLAPPEDWINDOW, FALSE);
+    Host = CreateWindowExA(0, "QKTestHost", "Preview host", WS_OVERLAPPEDWINDOW | WS_VISIBLE | WS_CLIPCHILDREN, 10, 10,
+                           r.right - r.left, r.bottom - r.top, NULL, NULL, NULL, NULL);
+    Emit("host %d", (int)(INT_PTR)Host);
+}
+
+/* The resources a process holds, for leak and load checks. */
+static void Usage(void)
+{
+    FILETIME created, ended, kernel, user;
+    GetProcessTimes(Installer.hProcess, &created, &ended, &kernel, &user);
+    ULONGLONG busy = ((ULONGLONG)kernel.dwHighDateTime << 32 | kernel.dwLowDateTime) +
+                     ((ULONGLONG)user.dwHighDateTime << 32 | user.dwLowDateTime);
+    DWORD handles = 0;
+    GetProcessHandleCount(Installer.hProcess, &handles);
+    PROCESS_MEMORY_COUNTERS memory = {};
+    memory.cb = sizeof(memory);
+    K32GetProcessMemoryInfo(Installer.hProcess, &memory, sizeof(memory));
+    /* Wine answers 0 for the GDI, USER and handle counts; the private bytes still show a leak. */
+    Emit("usage ms=%lu cpu100ns=%llu gdi=%lu user=%lu handles=%lu private=%lu", (unsigned long)(Now() - StartedAt),
+         busy, (unsigned long)GetGuiResources(Installer.hProcess, GR_GDIOBJECTS),
+         (unsigned long)GetGuiResources(Installer.hProcess, GR_USEROBJECTS), (unsigned long)handles,
+         (unsigned long)memory.PagefileUsage);
 }
 
 /* Every child in Z order: identifier, class, style, enabled, visible, rectangle, text. */
@@ -146,7 +202,7 @@ static void WaitPreview(DWORD timeout, HWND previous)
             DescribePreview(area, child);
             return;
         }
-        Sleep(10);
+        Pause(10);
     } while (Now() - start < timeout);
     Emit("preview timeout");
 }
@@ -172,7 +228,7 @@ static void Key(WORD vk)
 {
     INPUT input[2] = {};
     SetForegroundWindow(Dialog);
-    Sleep(200);
+    Pause(200);
     input[0].type = input[1].type = INPUT_KEYBOARD;
     input[0].ki.wVk = input[1].ki.wVk = vk;
     input[1].ki.dwFlags = KEYEVENTF_KEYUP;
@@ -273,6 +329,82 @@ static void Run(char *line)
         DumpChildren("control", Dialog);
     else if (!strcmp(verb, "preview"))
         WaitPreview(number, NULL);
+    else if (!strcmp(verb, "host")) {
+        int width = 0, height = 0;
+        sscanf(rest, "%d %d", &width, &height);
+        MakeHost(width, height);
+    } else if (!strcmp(verb, "startsaver")) {
+        /* startsaver ARGS: the saver with ARGS, "%h" standing for the host window's handle. */
+        char command[512], *mark = strstr(rest, "%h");
+        if (mark)
+            *mark = '\0';
+        _snprintf(command, sizeof(command) - 1, "\"C:\\qk\\QKScreensaver.scr\" %s%d%s", rest,
+                  mark ? (int)(INT_PTR)Host : 0, mark ? mark + 2 : "");
+        command[sizeof(command) - 1] = '\0';
+        if (!mark)
+            _snprintf(command, sizeof(command) - 1, "\"C:\\qk\\QKScreensaver.scr\" %s", rest);
+        Start(command);
+    } else if (!strcmp(verb, "hostchild")) {
+        DWORD start = Now();
+        HWND child = NULL;
+        while (!(child = GetWindow(Host, GW_CHILD)) && Now() - start < number)
+            Pause(10);
+        RECT inner = {}, outer = {};
+        GetClientRect(child, &inner);
+        GetClientRect(Host, &outer);
+        Emit("hostchild found=%d size=%ldx%ld host=%ldx%ld", child ? 1 : 0, inner.right, inner.bottom, outer.right,
+             outer.bottom);
+    } else if (!strcmp(verb, "resizehost")) {
+        int width = 0, height = 0;
+        sscanf(rest, "%d %d", &width, &height);
+        RECT r = {0, 0, width, height};
+        AdjustWindowRect(&r, WS_OVERLAPPEDWINDOW, FALSE);
+        SetWindowPos(Host, NULL, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER);
+    } else if (!strcmp(verb, "closechild")) {
+        /* Posts WM_CLOSE to the host's child and reports how soon its process ends. */
+        HWND child = GetWindow(Host, GW_CHILD);
+        DWORD start = Now(), code = 0;
+        PostMessageA(child, WM_CLOSE, 0, 0);
+        while (WaitForSingleObject(Installer.hProcess, 0) == WAIT_TIMEOUT && Now() - start < number)
+            Pause(1);
+        GetExitCodeProcess(Installer.hProcess, &code);
+        Emit("closechild ms=%lu ended=%d", (unsigned long)(Now() - start), code == STILL_ACTIVE ? 0 : 1);
+    } else if (!strcmp(verb, "window")) {
+        /* window CLASS MS: a top-level window of the started process with that class. */
+        char cls[64] = "";
+        DWORD timeout = 0;
+        sscanf(rest, "%63s %lu", cls, &timeout);
+        HWND found = WaitTopWindow(cls, NULL, timeout);
+        RECT r = {};
+        GetWindowRect(found, &r);
+        Dialog = found;
+        Emit("window found=%d rect=%ld,%ld,%ld,%ld topmost=%d screen=%dx%d", found ? 1 : 0, r.left, r.top, r.right,
+             r.bottom, (GetWindowLongA(found, GWL_EXSTYLE) & WS_EX_TOPMOST) ? 1 : 0,
+             GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN));
+    } else if (!strcmp(verb, "running"))
+        Emit("running %d", WaitForSingleObject(Installer.hProcess, 0) == WAIT_TIMEOUT ? 1 : 0);
+    else if (!strcmp(verb, "usage"))
+        Usage();
+    else if (!strcmp(verb, "click")) {
+        INPUT input[2] = {};
+        input[0].type = input[1].type = INPUT_MOUSE;
+        input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+        input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+        SendInput(2, input, sizeof(INPUT));
+    } else if (!strcmp(verb, "movemouse")) {
+        int dx = 0, dy = 0;
+        POINT p;
+        sscanf(rest, "%d %d", &dx, &dy);
+        GetCursorPos(&p);
+        SetCursorPos(p.x + dx, p.y + dy);
+    } else if (!strcmp(verb, "select")) {
+        /* select ID INDEX: picks an entry of a combo box as the user would. */
+        int id = 0, index = 0;
+        sscanf(rest, "%d %d", &id, &index);
+        HWND combo = GetDlgItem(Dialog, id);
+        SendMessageA(combo, CB_SETCURSEL, index, 0);
+        SendMessageA(Dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), (LPARAM)combo);
+    }
     else if (!strcmp(verb, "newpreview")) {
         HWND area = GetDlgItem(Dialog, PreviewId);
         WaitPreview(number, GetWindow(area, GW_CHILD));
@@ -311,7 +443,7 @@ static void Run(char *line)
     } else if (!strcmp(verb, "dismiss"))
         Press(MessageBoxWindow, IDOK);
     else if (!strcmp(verb, "sleep"))
-        Sleep(number);
+        Pause(number);
     else if (!strcmp(verb, "mark")) {
         /* The harness answers a mark (after a screenshot, say) by creating C:\qk\marked-NAME. */
         char answer[MAX_PATH];
@@ -320,7 +452,7 @@ static void Run(char *line)
         answer[sizeof(answer) - 1] = '\0';
         Emit("mark %s", rest);
         while (GetFileAttributesA(answer) == INVALID_FILE_ATTRIBUTES && Now() - start < 30000)
-            Sleep(50);
+            Pause(50);
         DeleteFileA(answer);
     } else if (!strcmp(verb, "temp")) {
         char path[MAX_PATH], hex[2 * MAX_PATH + 2];
