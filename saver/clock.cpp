@@ -94,7 +94,7 @@ static HandTurns TurnsOf(const SYSTEMTIME *t)
     return h;
 }
 
-static void DrawClassic(Graphics &g, const Frame &f, const SYSTEMTIME *t, const ClockSettings *s)
+static void DrawClassicFace(Graphics &g, const Frame &f)
 {
     FillBackground(g, f, Color(255, 28, 44, 72), Color(255, 10, 16, 30));
     SolidBrush rim(Color(255, 150, 160, 175)), face(Color(255, 250, 250, 246));
@@ -109,6 +109,11 @@ static void DrawClassic(Graphics &g, const Frame &f, const SYSTEMTIME *t, const 
         g.DrawLine(major ? &majorTick : &minorTick, Polar(f, i / 60.0f, inner * (major ? 0.80f : 0.90f)),
                    Polar(f, i / 60.0f, inner * 0.96f));
     }
+}
+
+static void DrawClassicHands(Graphics &g, const Frame &f, const SYSTEMTIME *t, const ClockSettings *s)
+{
+    REAL inner = f.radius * 0.93f;
     HandTurns h = TurnsOf(t);
     Color dark(255, 25, 25, 30);
     DrawHand(g, f, h.hour, inner * 0.52f, inner * 0.10f, f.radius * 0.075f + 1, dark);
@@ -120,7 +125,7 @@ static void DrawClassic(Graphics &g, const Frame &f, const SYSTEMTIME *t, const 
     g.FillEllipse(&cap, f.cx - c, f.cy - c, 2 * c, 2 * c);
 }
 
-static void DrawMinimal(Graphics &g, const Frame &f, const SYSTEMTIME *t, const ClockSettings *s)
+static void DrawMinimalFace(Graphics &g, const Frame &f)
 {
     FillBackground(g, f, Color(255, 0, 0, 0), Color(255, 0, 0, 0));
     SolidBrush dot(Color(255, 120, 120, 120)), bigDot(Color(255, 235, 235, 235));
@@ -129,6 +134,10 @@ static void DrawMinimal(Graphics &g, const Frame &f, const SYSTEMTIME *t, const 
         PointF p = Polar(f, i / 12.0f, f.radius * 0.95f);
         g.FillEllipse(i % 3 == 0 ? &bigDot : &dot, p.X - size, p.Y - size, 2 * size, 2 * size);
     }
+}
+
+static void DrawMinimalHands(Graphics &g, const Frame &f, const SYSTEMTIME *t, const ClockSettings *s)
+{
     HandTurns h = TurnsOf(t);
     Color white(255, 240, 240, 240);
     DrawHand(g, f, h.hour, f.radius * 0.50f, 0, f.radius * 0.06f + 1, white);
@@ -264,7 +273,6 @@ static void DrawDigital(HDC dc, const Frame &f, const SYSTEMTIME *t, const Clock
     {
         Graphics g(dc);
         g.SetSmoothingMode(SmoothingModeAntiAlias);
-        FillBackground(g, f, Color(255, 0, 0, 0), Color(255, 0, 12, 20));
         digits = DrawDigitalTime(g, f.cx, f.cy, f.width * 0.88f, f.height * 0.42f, t, s, Color(255, 60, 220, 255),
                                  Color(28, 60, 220, 255));
     }
@@ -277,7 +285,6 @@ static void DrawDigitalDate(HDC dc, const Frame &f, const SYSTEMTIME *t, const C
     {
         Graphics g(dc);
         g.SetSmoothingMode(SmoothingModeAntiAlias);
-        FillBackground(g, f, Color(255, 36, 18, 48), Color(255, 8, 4, 14));
         digits = DrawDigitalTime(g, f.cx, f.cy - f.height * 0.08f, f.width * 0.80f, f.height * 0.34f, t, s,
                                  Color(255, 255, 196, 90), Color(24, 255, 196, 90));
     }
@@ -316,7 +323,6 @@ static void DrawFlip(HDC dc, const Frame &f, const SYSTEMTIME *t, const ClockSet
     {
         Graphics g(dc);
         g.SetSmoothingMode(SmoothingModeAntiAlias);
-        FillBackground(g, f, Color(255, 70, 74, 80), Color(255, 30, 32, 36));
         int cards = s->seconds ? 3 : 2;
         REAL gap = 0.12f;
         REAL w = f.width * 0.86f / (cards + (cards - 1) * gap), h = w * 0.9f;
@@ -336,10 +342,22 @@ static void DrawFlip(HDC dc, const Frame &f, const SYSTEMTIME *t, const ClockSet
     DrawMeridiem(dc, f, t, s, bottom + f.height * 0.04f, RGB(230, 230, 225));
 }
 
+static const Color RingColours[3] = {Color(255, 255, 80, 120), Color(255, 120, 230, 90), Color(255, 70, 170, 255)};
+static const REAL RingRadii[3] = {0.95f, 0.78f, 0.61f};
+
+static void DrawRingsFace(Graphics &g, const Frame &f)
+{
+    FillBackground(g, f, Color(255, 6, 10, 16), Color(255, 0, 0, 0));
+    for (int i = 0; i < 3; i++) {
+        const Color &c = RingColours[i];
+        Pen track(Color(40, c.GetR(), c.GetG(), c.GetB()), f.radius * 0.10f + 1);
+        REAL radius = f.radius * RingRadii[i];
+        g.DrawEllipse(&track, f.cx - radius, f.cy - radius, 2 * radius, 2 * radius);
+    }
+}
+
 static void DrawRing(Graphics &g, const Frame &f, REAL radius, REAL width, REAL fraction, const Color &colour)
 {
-    Pen track(Color(40, colour.GetR(), colour.GetG(), colour.GetB()), width);
-    g.DrawEllipse(&track, f.cx - radius, f.cy - radius, 2 * radius, 2 * radius);
     if (fraction <= 0)
         return;
     Pen arc(colour, width);
@@ -348,21 +366,49 @@ static void DrawRing(Graphics &g, const Frame &f, REAL radius, REAL width, REAL 
     g.DrawArc(&arc, f.cx - radius, f.cy - radius, 2 * radius, 2 * radius, -90, fraction * 360);
 }
 
-static void DrawRings(Graphics &g, const Frame &f, const SYSTEMTIME *t, const ClockSettings *s)
+static void DrawRingsTime(Graphics &g, const Frame &f, const SYSTEMTIME *t, const ClockSettings *s)
 {
-    FillBackground(g, f, Color(255, 6, 10, 16), Color(255, 0, 0, 0));
     REAL width = f.radius * 0.10f + 1;
     REAL hours = s->hours24 ? (t->wHour + t->wMinute / 60.0f) / 24 : ((t->wHour % 12) + t->wMinute / 60.0f) / 12;
-    DrawRing(g, f, f.radius * 0.95f, width, s->seconds ? t->wSecond / 60.0f : 0, Color(255, 255, 80, 120));
-    DrawRing(g, f, f.radius * 0.78f, width, t->wMinute / 60.0f, Color(255, 120, 230, 90));
-    DrawRing(g, f, f.radius * 0.61f, width, hours, Color(255, 70, 170, 255));
+    REAL fractions[3] = {s->seconds ? t->wSecond / 60.0f : 0, t->wMinute / 60.0f, hours};
+    for (int i = 0; i < 3; i++)
+        DrawRing(g, f, f.radius * RingRadii[i], width, fractions[i], RingColours[i]);
     ClockSettings inner = *s;
     inner.seconds = FALSE;
     DrawDigitalTime(g, f.cx, f.cy, f.radius * 0.80f, f.radius * 0.40f, t, &inner, Color(255, 235, 235, 235),
                     Color(18, 235, 235, 235));
 }
 
-void DrawClock(HDC dc, const RECT *area, const SYSTEMTIME *time, const ClockSettings *settings)
+void DrawClockFace(HDC dc, const RECT *area, const ClockSettings *settings)
+{
+    Frame f = MakeFrame(area);
+    if (f.width <= 0 || f.height <= 0)
+        return;
+    Graphics g(dc);
+    g.SetSmoothingMode(SmoothingModeAntiAlias);
+    switch (settings->type) {
+    case ClockMinimal:
+        DrawMinimalFace(g, f);
+        break;
+    case ClockDigital:
+        FillBackground(g, f, Color(255, 0, 0, 0), Color(255, 0, 12, 20));
+        break;
+    case ClockDigitalDate:
+        FillBackground(g, f, Color(255, 36, 18, 48), Color(255, 8, 4, 14));
+        break;
+    case ClockFlip:
+        FillBackground(g, f, Color(255, 70, 74, 80), Color(255, 30, 32, 36));
+        break;
+    case ClockRings:
+        DrawRingsFace(g, f);
+        break;
+    default:
+        DrawClassicFace(g, f);
+        break;
+    }
+}
+
+void DrawClockTime(HDC dc, const RECT *area, const SYSTEMTIME *time, const ClockSettings *settings)
 {
     Frame f = MakeFrame(area);
     if (f.width <= 0 || f.height <= 0)
@@ -382,13 +428,19 @@ void DrawClock(HDC dc, const RECT *area, const SYSTEMTIME *time, const ClockSett
     g.SetSmoothingMode(SmoothingModeAntiAlias);
     switch (settings->type) {
     case ClockMinimal:
-        DrawMinimal(g, f, time, settings);
+        DrawMinimalHands(g, f, time, settings);
         break;
     case ClockRings:
-        DrawRings(g, f, time, settings);
+        DrawRingsTime(g, f, time, settings);
         break;
     default:
-        DrawClassic(g, f, time, settings);
+        DrawClassicHands(g, f, time, settings);
         break;
     }
+}
+
+void DrawClock(HDC dc, const RECT *area, const SYSTEMTIME *time, const ClockSettings *settings)
+{
+    DrawClockFace(dc, area, settings);
+    DrawClockTime(dc, area, time, settings);
 }

@@ -25,6 +25,9 @@ void StopClockDrawing(void);
 
 /* Draws the clock for that time so that it fills area of dc. Needs no window. */
 void DrawClock(HDC dc, const RECT *area, const SYSTEMTIME *time, const ClockSettings *settings);
+/* The same in two layers: what never changes (drawn once and kept), and the time over it. */
+void DrawClockFace(HDC dc, const RECT *area, const ClockSettings *settings);
+void DrawClockTime(HDC dc, const RECT *area, const SYSTEMTIME *time, const ClockSettings *settings);
 
 /* Whether what the clock shows changes every second (else only every minute). */
 BOOL ClockChangesEverySecond(const ClockSettings *settings);

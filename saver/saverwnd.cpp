@@ -20,6 +20,11 @@ static struct {
     SYSTEMTIME shown;
     BOOL mouseSeen;
     POINT mouseStart;
+    /* The clocks' faces, drawn once per window size, and the frame the time is drawn into. */
+    HDC faceDC, frameDC;
+    HBITMAP face, frame;
+    HGDIOBJ faceOld, frameOld;
+    SIZE size;
 } Saver;
 
 /* Arms the timer for the moment the shown time next changes. */
@@ -63,7 +68,7 @@ static BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC dc, LPRECT rect, LPARAM da
 }
 
 /* Full screen, a clock on each monitor; in a preview, one clock over the whole window. */
-static void DrawClocks(HWND window, HDC dc, const RECT *client)
+static int ClockAreas(HWND window, const RECT *client, RECT *areas)
 {
     MonitorList list;
     list.count = 0;
@@ -76,26 +81,60 @@ static void DrawClocks(HWND window, HDC dc, const RECT *client)
         list.rects[0] = *client;
         list.count = 1;
     }
-    FillRect(dc, client, (HBRUSH)GetStockObject(BLACK_BRUSH));
     for (int i = 0; i < list.count; i++)
-        DrawClock(dc, &list.rects[i], &Saver.shown, &Saver.settings);
+        areas[i] = list.rects[i];
+    return list.count;
 }
 
+static void ReleaseBuffers(void)
+{
+    if (Saver.faceDC) {
+        SelectObject(Saver.faceDC, Saver.faceOld);
+        SelectObject(Saver.frameDC, Saver.frameOld);
+        DeleteObject(Saver.face);
+        DeleteObject(Saver.frame);
+        DeleteDC(Saver.faceDC);
+        DeleteDC(Saver.frameDC);
+    }
+    Saver.faceDC = Saver.frameDC = NULL;
+    Saver.size.cx = Saver.size.cy = 0;
+}
+
+/* (Re)draws the faces when the window has changed size. */
+static void PrepareBuffers(HWND window, HDC dc, const RECT *client)
+{
+    RECT areas[16];
+    if (Saver.faceDC && Saver.size.cx == client->right && Saver.size.cy == client->bottom)
+        return;
+    ReleaseBuffers();
+    Saver.size.cx = client->right;
+    Saver.size.cy = client->bottom;
+    Saver.faceDC = CreateCompatibleDC(dc);
+    Saver.frameDC = CreateCompatibleDC(dc);
+    Saver.face = CreateCompatibleBitmap(dc, client->right, client->bottom);
+    Saver.frame = CreateCompatibleBitmap(dc, client->right, client->bottom);
+    Saver.faceOld = SelectObject(Saver.faceDC, Saver.face);
+    Saver.frameOld = SelectObject(Saver.frameDC, Saver.frame);
+    FillRect(Saver.faceDC, client, (HBRUSH)GetStockObject(BLACK_BRUSH));
+    int count = ClockAreas(window, client, areas);
+    for (int i = 0; i < count; i++)
+        DrawClockFace(Saver.faceDC, &areas[i], &Saver.settings);
+}
+
+/* Each frame: the kept faces, the time over them, then the whole frame to the screen at once. */
 static void Paint(HWND window)
 {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(window, &paint);
-    RECT client;
+    RECT client, areas[16];
 
     GetClientRect(window, &client);
-    HDC buffer = CreateCompatibleDC(dc);
-    HBITMAP bitmap = CreateCompatibleBitmap(dc, client.right, client.bottom);
-    HGDIOBJ previous = SelectObject(buffer, bitmap);
-    DrawClocks(window, buffer, &client);
-    BitBlt(dc, 0, 0, client.right, client.bottom, buffer, 0, 0, SRCCOPY);
-    SelectObject(buffer, previous);
-    DeleteObject(bitmap);
-    DeleteDC(buffer);
+    PrepareBuffers(window, dc, &client);
+    BitBlt(Saver.frameDC, 0, 0, client.right, client.bottom, Saver.faceDC, 0, 0, SRCCOPY);
+    int count = ClockAreas(window, &client, areas);
+    for (int i = 0; i < count; i++)
+        DrawClockTime(Saver.frameDC, &areas[i], &Saver.shown, &Saver.settings);
+    BitBlt(dc, 0, 0, client.right, client.bottom, Saver.frameDC, 0, 0, SRCCOPY);
     EndPaint(window, &paint);
 }
 
@@ -191,6 +230,7 @@ static LRESULT CALLBACK SaverProc(HWND window, UINT message, WPARAM wParam, LPAR
         return 0;
     case WM_DESTROY:
         KillTimer(window, TickTimer);
+        ReleaseBuffers();
         PostQuitMessage(0);
         return 0;
     }
