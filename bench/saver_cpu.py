@@ -22,7 +22,7 @@ import harness  # noqa: E402
 def build_x64():
     top = harness.REPO
     subprocess.run(["cmake", "-S", str(top), "-B", str(top / "build-x64"),
-                    f"-DCMAKE_TOOLCHAIN_FILE={top / 'cmake' / 'mingw-x86_64.cmake'}", "-DCMAKE_BUILD_TYPE=MinSizeRel",
+                    f"-DCMAKE_TOOLCHAIN_FILE={top / 'cmake' / 'mingw.cmake'}", "-DQK_ARCH=x86_64", "-DCMAKE_BUILD_TYPE=MinSizeRel",
                     "-DQK_BUILD_TESTS=OFF"], check=True, capture_output=True)
     subprocess.run(["cmake", "--build", str(top / "build-x64"), "--target", "QKScreensaver"], check=True,
                    capture_output=True)

@@ -1,0 +1,15 @@
+# Cross-compiles for Windows with Debian's MinGW-w64: for 32-bit Windows (i686, the product) by
+# default, or for x86_64 with -DQK_ARCH=x86_64 (only to measure the saver running natively).
+if(NOT QK_ARCH)
+    set(QK_ARCH i686)
+endif()
+set(QK_ARCH ${QK_ARCH} CACHE STRING "i686 or x86_64")
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR ${QK_ARCH})
+set(CMAKE_C_COMPILER ${QK_ARCH}-w64-mingw32-gcc)
+set(CMAKE_CXX_COMPILER ${QK_ARCH}-w64-mingw32-g++)
+set(CMAKE_RC_COMPILER ${QK_ARCH}-w64-mingw32-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${QK_ARCH}-w64-mingw32)
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
