@@ -159,13 +159,22 @@ def test_preview_fills_its_parent_follows_its_size_and_ends_on_close(prefix):
     assert result.exit_code() == 0
 
 
+def test_preview_ends_when_its_parent_goes_away(prefix):
+    result = prefix.drive(["host 300 244", "startsaver /p:%h", "hostchild 60000", "destroyhost", "waitexit 10000"])
+    assert result.one("hostchild")["found"] == "1"
+    assert result.exit_code() == 0
+
+
 @pytest.mark.parametrize("arguments", ["/p 12345", "/p:7", "/p"])
 def test_preview_with_a_handle_that_is_no_window_ends_at_once(prefix, arguments):
     result = prefix.drive([f"startsaver {arguments}", "waitexit 20000"])
     assert result.exit_code() == 0
 
 
-@pytest.mark.parametrize("way_back", ["key 65", "movemouse 40 30", "click"])
+@pytest.mark.parametrize("way_back", [
+    "key 65", "movemouse 40 30", "click",
+    "host 200 100",   # another window comes up and takes the activation
+])
 def test_full_screen_covers_the_screen_and_ends_when_the_user_returns(prefix, way_back):
     result = prefix.drive([
         "startsaver /s", "window QKScreensaverWindow 60000", "sleep 1500", "running", way_back,
@@ -176,6 +185,22 @@ def test_full_screen_covers_the_screen_and_ends_when_the_user_returns(prefix, wa
     assert window["found"] == "1" and window["rect"] == f"0,0,{width},{height}" and window["topmost"] == "1"
     assert result.one("running")["args"] == ["1"], "the first synthetic move did not end it"
     assert result.exit_code() == 0
+
+
+def test_saver_resources_are_where_windows_looks_for_them():
+    import pefile
+    pe = pefile.PE(str(harness.SAVER))
+    found = {(kind.id, item.id): pe.get_data(item.directory.entries[0].data.struct.OffsetToData,
+                                              item.directory.entries[0].data.struct.Size)
+             for kind in pe.DIRECTORY_ENTRY_RESOURCE.entries for item in kind.directory.entries}
+    RT_STRING, RT_DIALOG, RT_GROUP_ICON = 6, 5, 14
+    strings = found[(RT_STRING, 1)]            # block 1 holds strings 0 to 15
+    length = struct.unpack_from("<H", strings, 2)[0]
+    assert strings[4:4 + 2 * length].decode("utf-16-le") == "QK Screensaver"
+    assert (RT_GROUP_ICON, 100) in found and (RT_DIALOG, 2003) in found
+    table = pe.FileInfo[0][0].StringTable[0].entries
+    assert table[b"ProductName"] == b"QK Screensaver" and table[b"OriginalFilename"] == b"QKScreensaver.scr"
+    assert pe.FILE_HEADER.Machine == 0x14C and pe.OPTIONAL_HEADER.Subsystem == 2
 
 
 def test_settings_dialog_stores_what_the_user_picked(prefix):

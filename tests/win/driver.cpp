@@ -360,6 +360,9 @@ static void Run(char *line)
         RECT r = {0, 0, width, height};
         AdjustWindowRect(&r, WS_OVERLAPPEDWINDOW, FALSE);
         SetWindowPos(Host, NULL, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER);
+    } else if (!strcmp(verb, "destroyhost")) {
+        DestroyWindow(Host);
+        Host = NULL;
     } else if (!strcmp(verb, "closechild")) {
         /* Posts WM_CLOSE to the host's child and reports how soon its process ends. */
         HWND child = GetWindow(Host, GW_CHILD);
