@@ -152,10 +152,9 @@ def test_preview_fills_its_parent_follows_its_size_and_ends_on_close(prefix):
     first, resized = result.all("hostchild")
     assert first["found"] == "1" and first["size"] == first["host"] == "300x244"
     assert resized["size"] == resized["host"] == "152x112"
-    closed = result.one("closechild")
-    assert closed["ended"] == "1"
-    # Well within the installer's 100 ms pause (measured, on this emulated machine, in ms).
-    assert int(closed["ms"]) < 100
+    # It ends on the message itself; how soon (against the installer's 100 ms pause) is a
+    # figure of bench/startup.py, not a timed test.
+    assert result.one("closechild")["ended"] == "1"
     assert result.exit_code() == 0
 
 

@@ -207,11 +207,9 @@ static void WaitPreview(DWORD timeout, HWND previous)
     Emit("preview timeout");
 }
 
-static HWND Control(HWND parent, int id) { return GetDlgItem(parent, id); }
-
 static void Press(HWND parent, int id)
 {
-    HWND button = Control(parent, id);
+    HWND button = GetDlgItem(parent, id);
     if (!button) {
         Emit("error no-control %d", id);
         return;
@@ -441,8 +439,6 @@ static void Run(char *line)
         Hex(hex, caption, length);
         Emit("msgbox caption=%s owner=%d", hex, GetWindow(MessageBoxWindow, GW_OWNER) ? 1 : 0);
         DumpChildren("msgboxcontrol", MessageBoxWindow);
-    } else if (!strcmp(verb, "nomsgbox")) {
-        Emit("nomsgbox %d", WaitTopDialog(Dialog, number) ? 0 : 1);
     } else if (!strcmp(verb, "dismiss"))
         Press(MessageBoxWindow, IDOK);
     else if (!strcmp(verb, "sleep"))
