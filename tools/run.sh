@@ -25,11 +25,13 @@ wineserver -w
 if [ -n "${DISPLAY:-}" ]; then
   exec wine "$build/release/Install.exe"
 fi
-Xvfb :77 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+# A free display number, chosen by Xvfb itself.
+rm -f "$build/xvfb.display"
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$build/xvfb.display" >/dev/null 2>&1 &
 xvfb=$!
 trap 'wineserver -k; kill $xvfb' EXIT
-export DISPLAY=:77
-sleep 1
+until [ -s "$build/xvfb.display" ]; do sleep 0.1; done
+export DISPLAY=:$(cat "$build/xvfb.display")
 wine "$build/release/Install.exe" >/dev/null 2>&1 &
 sleep 12
 import -window root -crop 800x600+0+0 "$build/run.png"

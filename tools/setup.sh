@@ -38,8 +38,8 @@ else
 fi
 
 HOST_PACKAGES=(cmake make g++ gcc-mingw-w64-i686 g++-mingw-w64-i686 gcc-mingw-w64-x86-64
-  g++-mingw-w64-x86-64 binutils-mingw-w64-i686 wine wine64 xvfb xauth x11-apps x11-utils imagemagick
-  python3 python3-pefile python3-pytest qemu-user-static mscompress xdotool clang libclang-rt-14-dev)
+  g++-mingw-w64-x86-64 binutils-mingw-w64-i686 wine wine64 xvfb imagemagick
+  python3 python3-pefile python3-pytest qemu-user-static mscompress clang libclang-rt-14-dev)
 I386_PACKAGES=(wine32:i386 wine32-preloader:i386)
 
 missing=$(need_packages "${HOST_PACKAGES[@]}" "${I386_PACKAGES[@]}" libc6:i386)
