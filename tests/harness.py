@@ -130,6 +130,8 @@ class WinePrefix:
         self.env = dict(os.environ, WINEPREFIX=str(self.root), DISPLAY=display, WINEDEBUG="-all",
                         WINEDLLOVERRIDES="mscoree,mshtml=", WINEARCH="win64")
         self.env.pop("WINESERVER", None)
+        # Wine links the prefix's user folders to $HOME; a bare CI environment may not set it.
+        self.env.setdefault("HOME", str(self.root.parent))
         self.qk = self.root / "drive_c" / "qk"
 
     def wine(self, *args, timeout=300, env=None):
