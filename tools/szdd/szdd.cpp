@@ -64,41 +64,46 @@ struct Item {
 };
 
 // Exact minimum: the state is the position and how many items the current group already holds,
-// since the item that opens a group also costs its flag byte.
+// since the item that opens a group also costs its flag byte. The first pass computes only the
+// costs (the inner minimum runs over the eight states at once); the path is then read back by
+// finding, at each step, the first choice that gives the cost found: a literal before any
+// reference, shorter references before longer ones.
 std::vector<Item> OptimalItems(const uint8_t *data, size_t size)
 {
     std::vector<uint8_t> longest;
     std::vector<uint16_t> distance;
     FindMatches(data, size, &longest, &distance);
 
-    const uint32_t Unreached = UINT32_MAX;
     // cost[i * 8 + k]: fewest bytes for data[i..] when k items of the current group are used.
-    std::vector<uint32_t> cost((size + 1) * 8, Unreached);
-    std::vector<uint8_t> choice((size + 1) * 8, 0);
-    for (int k = 0; k < 8; k++)
-        cost[size * 8 + k] = 0;
+    std::vector<uint32_t> cost((size + MaxMatch + 1) * 8, 0);
     for (size_t i = size; i-- > 0;) {
+        uint32_t reference[8];
+        const uint32_t *after = &cost[(i + 1) * 8];
+        for (int j = 0; j < 8; j++)
+            reference[j] = UINT32_MAX - 8;
+        for (int n = MinMatch; n <= longest[i]; n++) {
+            const uint32_t *row = &cost[(i + n) * 8];
+            for (int j = 0; j < 8; j++)
+                reference[j] = std::min(reference[j], row[j]);
+        }
         for (int k = 0; k < 8; k++) {
             uint32_t opening = k == 0 ? 1 : 0;
             int next = (k + 1) & 7;
-            uint32_t best = opening + 1 + cost[(i + 1) * 8 + next];
-            uint8_t chosen = 0;
-            for (int n = MinMatch; n <= longest[i]; n++) {
-                uint32_t c = opening + 2 + cost[(i + n) * 8 + next];
-                if (c < best) {
-                    best = c;
-                    chosen = (uint8_t)n;
-                }
-            }
-            cost[i * 8 + k] = best;
-            choice[i * 8 + k] = chosen;
+            cost[i * 8 + k] = opening + std::min(1 + after[next], 2 + reference[next]);
         }
     }
     std::vector<Item> items;
     for (size_t i = 0, k = 0; i < size; k = (k + 1) & 7) {
-        uint8_t n = choice[i * 8 + k];
-        items.push_back({n, n ? distance[i] : (uint16_t)0});
-        i += n ? n : 1;
+        uint32_t target = cost[i * 8 + k] - (k == 0 ? 1 : 0);
+        size_t next = (k + 1) & 7;
+        uint8_t chosen = 0;
+        if (1 + cost[(i + 1) * 8 + next] != target) {
+            for (int n = MinMatch; n <= longest[i] && !chosen; n++)
+                if (2 + cost[(i + n) * 8 + next] == target)
+                    chosen = (uint8_t)n;
+        }
+        items.push_back({chosen, chosen ? distance[i] : (uint16_t)0});
+        i += chosen ? chosen : 1;
     }
     return items;
 }
