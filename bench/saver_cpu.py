@@ -12,7 +12,6 @@ and shows what the drawing itself costs.
 import shutil
 import subprocess
 import sys
-import tempfile
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent.parent / "tests"))
@@ -66,19 +65,15 @@ def main():
     seconds = int(arguments[0]) if arguments else 30
     x64 = build_x64() if "--x64" in sys.argv else None
     display = harness.Xvfb()
-    root = tempfile.mkdtemp(prefix="qk-bench-")
-    wine = harness.WinePrefix(root, display.display)
     try:
-        wine.boot()
-        baseline = idle_baseline(wine, seconds)
-        results = [("i686 (the product), emulated", measure(wine, seconds))]
-        if x64:
-            shutil.copy(x64, wine.qk / "QKScreensaver.scr")
-            results.append(("x86_64, native", measure(wine, seconds)))
+        with harness.throwaway_prefix(display) as wine:
+            baseline = idle_baseline(wine, seconds)
+            results = [("i686 (the product), emulated", measure(wine, seconds))]
+            if x64:
+                shutil.copy(x64, wine.qk / "QKScreensaver.scr")
+                results.append(("x86_64, native", measure(wine, seconds)))
     finally:
-        wine.stop()
         display.stop()
-        shutil.rmtree(root, ignore_errors=True)
     print(f"full screen for {seconds} s per clock, seconds shown")
     print("(Wine reports 0 GDI, USER and handle counts; private bytes show a leak all the same)")
     print(f"an idle dialog under Wine here, for comparison: {baseline:.2f}% of a core")

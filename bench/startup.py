@@ -12,10 +12,8 @@
 
     bench/startup.py [ROUNDS]        (after tools/build.sh)
 """
-import shutil
 import statistics
 import sys
-import tempfile
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent.parent / "tests"))
@@ -31,37 +29,33 @@ def median(values):
 def main():
     rounds = int(sys.argv[1]) if len(sys.argv) > 1 else 5
     display = harness.Xvfb()
-    root = tempfile.mkdtemp(prefix="qk-bench-")
-    wine = harness.WinePrefix(root, display.display)
     try:
-        wine.boot()
-        installer_dialog, preview, bare_dialog, missing_face, retry = [], [], [], [], []
-        for _ in range(rounds):
-            # Alternate the two programs, so that both see the same machine.
-            result = wine.drive(["flash on", r'start "C:\qk\Install.exe"', f"dialog {STEP}", f"preview {STEP}",
+        with harness.throwaway_prefix(display) as wine:
+            installer_dialog, preview, bare_dialog, missing_face, retry = [], [], [], [], []
+            for _ in range(rounds):
+                # Alternate the two programs, so that both see the same machine.
+                result = wine.drive(["flash on", r'start "C:\qk\Install.exe"', f"dialog {STEP}", f"preview {STEP}",
+                                     "press 2", f"waitexit {STEP}"])
+                installer_dialog.append(int(result.one("dialog")["ms"]))
+                preview.append(int(result.one("preview")["ms"]))
+                result = wine.drive([r'start "C:\qk\bare_dialog.exe"', f"dialog {STEP}", "press 2", f"waitexit {STEP}"])
+                bare_dialog.append(int(result.one("dialog")["ms"]))
+                # Without the player nothing is expanded or started before the dialog shows.
+                result = wine.drive(["flash off", r'start "C:\qk\Install.exe"', f"dialog {STEP}", "press 2",
+                                     f"waitexit {STEP}"])
+                missing_face.append(int(result.one("dialog")["ms"]))
+            result = wine.drive(["flash off", r'start "C:\qk\Install.exe"', f"dialog {STEP}", "press 1002", "sleep 1000",
+                                 "flash on", "press 4", f"preview {STEP}",
+                                 *[line for _ in range(rounds) for line in ("press 4", f"newpreview {STEP}")],
                                  "press 2", f"waitexit {STEP}"])
-            installer_dialog.append(int(result.one("dialog")["ms"]))
-            preview.append(int(result.one("preview")["ms"]))
-            result = wine.drive([r'start "C:\qk\bare_dialog.exe"', f"dialog {STEP}", "press 2", f"waitexit {STEP}"])
-            bare_dialog.append(int(result.one("dialog")["ms"]))
-            # Without the player nothing is expanded or started before the dialog shows.
-            result = wine.drive(["flash off", r'start "C:\qk\Install.exe"', f"dialog {STEP}", "press 2",
-                                 f"waitexit {STEP}"])
-            missing_face.append(int(result.one("dialog")["ms"]))
-        result = wine.drive(["flash off", r'start "C:\qk\Install.exe"', f"dialog {STEP}", "press 1002", "sleep 1000",
-                             "flash on", "press 4", f"preview {STEP}",
-                             *[line for _ in range(rounds) for line in ("press 4", f"newpreview {STEP}")],
-                             "press 2", f"waitexit {STEP}"])
-        retry = [int(p["since_action"]) for p in result.all("preview")[1:]]
-        closing = []
-        for _ in range(rounds):
-            result = wine.drive(["host 300 244", "startsaver /p %h", f"hostchild {STEP}", "sleep 1000",
-                                 "closechild 5000", f"waitexit {STEP}"])
-            closing.append(int(result.one("closechild")["ms"]))
+            retry = [int(p["since_action"]) for p in result.all("preview")[1:]]
+            closing = []
+            for _ in range(rounds):
+                result = wine.drive(["host 300 244", "startsaver /p %h", f"hostchild {STEP}", "sleep 1000",
+                                     "closechild 5000", f"waitexit {STEP}"])
+                closing.append(int(result.one("closechild")["ms"]))
     finally:
-        wine.stop()
         display.stop()
-        shutil.rmtree(root, ignore_errors=True)
 
     print(f"rounds: {rounds} (medians, milliseconds; 32-bit code runs emulated here)")
     print(f"bare dialog visible          {median(bare_dialog):8.0f}   {bare_dialog}")

@@ -3,6 +3,7 @@
  * redraws only when the time it shows changes, through a memory bitmap so that nothing flickers.
  */
 #include <windows.h>
+#include <string.h>
 
 #include "saverwnd.h"
 #include "clock.h"
@@ -25,6 +26,9 @@ static struct {
     HBITMAP face, frame;
     HGDIOBJ faceOld, frameOld;
     SIZE size;
+    /* Where the clocks go in the window, found with the faces. */
+    RECT areas[16];
+    int areaCount;
 } Saver;
 
 /* Arms the timer for the moment the shown time next changes. */
@@ -68,7 +72,7 @@ static BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC dc, LPRECT rect, LPARAM da
 }
 
 /* Full screen, a clock on each monitor; in a preview, one clock over the whole window. */
-static int ClockAreas(HWND window, const RECT *client, RECT *areas)
+static void FindClockAreas(HWND window, const RECT *client)
 {
     MonitorList list;
     list.count = 0;
@@ -81,9 +85,8 @@ static int ClockAreas(HWND window, const RECT *client, RECT *areas)
         list.rects[0] = *client;
         list.count = 1;
     }
-    for (int i = 0; i < list.count; i++)
-        areas[i] = list.rects[i];
-    return list.count;
+    memcpy(Saver.areas, list.rects, sizeof(Saver.areas));
+    Saver.areaCount = list.count;
 }
 
 static void ReleaseBuffers(void)
@@ -103,7 +106,6 @@ static void ReleaseBuffers(void)
 /* (Re)draws the faces when the window has changed size. */
 static void PrepareBuffers(HWND window, HDC dc, const RECT *client)
 {
-    RECT areas[16];
     if (Saver.faceDC && Saver.size.cx == client->right && Saver.size.cy == client->bottom)
         return;
     ReleaseBuffers();
@@ -116,9 +118,9 @@ static void PrepareBuffers(HWND window, HDC dc, const RECT *client)
     Saver.faceOld = SelectObject(Saver.faceDC, Saver.face);
     Saver.frameOld = SelectObject(Saver.frameDC, Saver.frame);
     FillRect(Saver.faceDC, client, (HBRUSH)GetStockObject(BLACK_BRUSH));
-    int count = ClockAreas(window, client, areas);
-    for (int i = 0; i < count; i++)
-        DrawClockFace(Saver.faceDC, &areas[i], &Saver.settings);
+    FindClockAreas(window, client);
+    for (int i = 0; i < Saver.areaCount; i++)
+        DrawClockFace(Saver.faceDC, &Saver.areas[i], &Saver.settings);
 }
 
 /* Each frame: the kept faces, the time over them, then the whole frame to the screen at once. */
@@ -126,14 +128,13 @@ static void Paint(HWND window)
 {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(window, &paint);
-    RECT client, areas[16];
+    RECT client;
 
     GetClientRect(window, &client);
     PrepareBuffers(window, dc, &client);
     BitBlt(Saver.frameDC, 0, 0, client.right, client.bottom, Saver.faceDC, 0, 0, SRCCOPY);
-    int count = ClockAreas(window, &client, areas);
-    for (int i = 0; i < count; i++)
-        DrawClockTime(Saver.frameDC, &areas[i], &Saver.shown, &Saver.settings);
+    for (int i = 0; i < Saver.areaCount; i++)
+        DrawClockTime(Saver.frameDC, &Saver.areas[i], &Saver.shown, &Saver.settings);
     BitBlt(dc, 0, 0, client.right, client.bottom, Saver.frameDC, 0, 0, SRCCOPY);
     EndPaint(window, &paint);
 }

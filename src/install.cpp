@@ -39,7 +39,10 @@ int GetSpecialFolderPath(char *path, int folder)
     return resolved ? 1 : 0;
 }
 
-/* Appends name to the folder in path; FALSE, with path unusable, when the whole would not fit. */
+/*
+ * Appends name to the folder in path; FALSE, with path unusable, when the whole would not fit.
+ * folderLength is what the call that filled path returned: 0 or too large means no folder.
+ */
 static BOOL AppendToFolder(char *path, size_t folderLength, const char *name)
 {
     if (folderLength == 0 || folderLength + strlen(name) >= MAX_PATH)
@@ -52,7 +55,7 @@ static BOOL MakeWindowsTarget(char *target)
 {
     UINT length = GetWindowsDirectoryA(target, MAX_PATH);
 
-    return length < MAX_PATH && AppendToFolder(target, length, WindowsTargetName);
+    return AppendToFolder(target, length, WindowsTargetName);
 }
 
 static BOOL MakeFallbackTarget(char *target)
@@ -94,7 +97,7 @@ static void OpenDisplayControlPanel(void)
     char runner[MAX_PATH];
     UINT length = GetSystemDirectoryA(runner, MAX_PATH);
 
-    if (length >= MAX_PATH || !AppendToFolder(runner, length, ControlPanelRunner))
+    if (!AppendToFolder(runner, length, ControlPanelRunner))
         return;
     ShellExecuteA(NULL, NULL, runner, ControlPanelParameters, NULL, SW_SHOW);
 }

@@ -65,7 +65,7 @@ static BOOL BuildPreviewExePath(void)
 {
     DWORD length = GetTempPathA(MAX_PATH, PreviewExePath);
 
-    if (length == 0 || length >= MAX_PATH || length + sizeof(PreviewExeName) > MAX_PATH) {
+    if (length == 0 || length + sizeof(PreviewExeName) > MAX_PATH) {
         PreviewExePath[0] = '\0';
         return FALSE;
     }

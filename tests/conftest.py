@@ -1,6 +1,3 @@
-import shutil
-import tempfile
-
 import pytest
 
 import harness
@@ -15,12 +12,8 @@ def display():
 
 @pytest.fixture(scope="session")
 def prefix(display):
-    root = tempfile.mkdtemp(prefix="qk-wine-")
-    wine = harness.WinePrefix(root, display.display)
-    wine.boot()
-    yield wine
-    wine.stop()
-    shutil.rmtree(root, ignore_errors=True)
+    with harness.throwaway_prefix(display) as wine:
+        yield wine
 
 
 @pytest.fixture

@@ -4,6 +4,7 @@ Everything that happens inside Wine is driven by tests/win/driver.exe, which rea
 commands and writes what it sees to a result file; this module writes those scripts, runs them
 and reads the results back.
 """
+import contextlib
 import itertools
 import os
 import pwd
@@ -25,6 +26,9 @@ ARTIFACTS = Path(os.environ.get("QK_ARTIFACTS", BUILD / "artifacts"))
 WINDOWS_USER_LOCAL_APPDATA = rf"C:\users\{pwd.getpwuid(os.getuid()).pw_name}\AppData\Local"
 FLASH_KEY = r"CLSID\{D27CDB6E-AE6D-11cf-96B8-444553540000}"
 DOWNLOAD_URL = "http://www.macromedia.com/shockwave/download/index.cgi?P1_Prod_Version=ShockwaveFlash"
+
+# A temporary folder so long that "QKScreensaver.exe" no longer fits behind it in MAX_PATH.
+LONG_TEMP_FOLDER = "C:\\" + "\\".join(["d" * 60] * 4)
 
 # Generous: every 32-bit process runs under qemu emulation here.
 STEP_MS = 60000
@@ -238,3 +242,16 @@ class WinePrefix:
 
     def stop(self):
         subprocess.run(["wineserver", "-k"], env=self.env, check=False)
+
+
+@contextlib.contextmanager
+def throwaway_prefix(display):
+    """A booted prefix of its own in a temporary folder, ended and removed afterwards."""
+    root = tempfile.mkdtemp(prefix="qk-wine-")
+    wine = WinePrefix(root, display.display)
+    try:
+        wine.boot()
+        yield wine
+    finally:
+        wine.stop()
+        shutil.rmtree(root, ignore_errors=True)

@@ -122,8 +122,7 @@ def test_every_way_out_ends_with_exit_code_zero(prefix, clean_temp, way_out):
 
 
 def test_unusable_temporary_folder_starts_nothing(prefix, clean_temp):
-    # A folder so long that "QKScreensaver.exe" no longer fits behind it in MAX_PATH.
-    long_folder = "C:\\" + "\\".join(["d" * 60] * 4)
+    long_folder = harness.LONG_TEMP_FOLDER
     assert 242 < len(long_folder) + 1 < 260
     prefix.host_path(long_folder).mkdir(parents=True, exist_ok=True)
     result = prefix.drive([

@@ -21,8 +21,7 @@ class Places:
     def __init__(self, prefix):
         self.prefix = prefix
         self.windows_target = prefix.windows / "QKScreensaver.scr"
-        self.fallback_folder = prefix.host_path(r"C:\users") / harness.pwd.getpwuid(harness.os.getuid()).pw_name \
-            / "AppData" / "Local" / "QKScreensaver"
+        self.fallback_folder = prefix.host_path(harness.WINDOWS_USER_LOCAL_APPDATA) / "QKScreensaver"
         self.fallback_target = self.fallback_folder / "QKScreensaver.scr"
         self.fallback_windows = harness.WINDOWS_USER_LOCAL_APPDATA + r"\QKScreensaver\QKScreensaver.scr"
         self.system_ini = prefix.windows / "system.ini"
@@ -157,7 +156,7 @@ def test_unresolvable_local_appdata_warns_and_creates_nothing(prefix, places, mi
 def test_install_without_an_expanded_saver_warns(prefix, places):
     # A temporary folder too long for the saver's name: nothing was expanded, so nothing can be
     # installed, and Install says so.
-    long_folder = "C:\\" + "\\".join(["d" * 60] * 4)
+    long_folder = harness.LONG_TEMP_FOLDER
     prefix.host_path(long_folder).mkdir(parents=True, exist_ok=True)
     ini_before = places.system_ini.read_bytes()
     result = prefix.drive([

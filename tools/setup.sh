@@ -48,7 +48,9 @@ if [ -n "$missing" ]; then
     $SUDO apt-get update -q
   # The 32-bit loader first: with it the machine can tell whether it runs 32-bit code itself, and
   # qemu is registered before the i386 packages' own scripts need it.
-  $SUDO apt-get install -y -q --no-install-recommends qemu-user-static libc6:i386
+  # Should a package script there need 32-bit code already, register qemu and finish the install.
+  $SUDO apt-get install -y -q --no-install-recommends qemu-user-static libc6:i386 ||
+    { register_qemu_i386 && $SUDO apt-get install -y -q -f; }
   native_i386 || register_qemu_i386
   # shellcheck disable=SC2086
   $SUDO apt-get install -y -q --no-install-recommends $missing
